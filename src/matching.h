@@ -1,0 +1,33 @@
+// The matching passes that fill the bodies of the three reports, and the two
+// predicates that decide them. Byte rules are fixed and never follow the
+// locale: a byte is text when it lies in 0x21-0x7E or 0x80-0xFF, and only
+// A-Z (0x41-0x5A) fold, to a-z.
+
+#ifndef SETSIEVE_MATCHING_H_
+#define SETSIEVE_MATCHING_H_
+
+#include "line_list.h"
+#include "textio/text_writer.h"
+
+// True when at least one byte before the NUL is text.
+bool has_text(const char* line);
+
+// True when both lines hold the same number of bytes and are equal once A-Z
+// are taken as a-z.
+bool same_line(const char* line1, const char* line2);
+
+// Writes every file1 line with text either as a set to common (the line,
+// then each file2 line that matches it, in file2 order, opened by an empty
+// line) or to unique1; then writes to unique2 every file2 line with text
+// that joined no set. Marks the matched records of list2.
+void write_sets(LineList list1, LineList list2, TextWriter* unique1,
+                TextWriter* unique2, TextWriter* common);
+
+// The first pass as a plain nested scan of list2 for every file1 line.
+void match_by_scan(LineList list1, LineList list2, TextWriter* unique1,
+                   TextWriter* common);
+
+// The second pass: unique2.
+void write_unmatched(LineList list2, TextWriter* unique2);
+
+#endif  // SETSIEVE_MATCHING_H_
