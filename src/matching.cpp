@@ -1,5 +1,8 @@
 #include "matching.h"
 
+#include "line_index.h"
+#include "textio/platform.h"
+
 namespace {
 
 inline unsigned char fold(unsigned char c) {
@@ -54,8 +57,31 @@ void write_unmatched(LineList list2, TextWriter* unique2) {
   }
 }
 
+void match_by_index(LineList list1, const LineIndex* index, TextWriter* unique1,
+                    TextWriter* common) {
+  for (LineRec* r1 = list1; r1->next_rec != nullptr; r1 = r1->next_rec) {
+    if (!has_text(r1->line_text)) continue;
+    LineRec* r2 = find_first(index, r1->line_text);
+    if (r2 == nullptr) {
+      write_formatted(unique1, "%ld\t%s", r1->line_no, r1->line_text);
+      continue;
+    }
+    write_formatted(common, "\n%ld\t%s", r1->line_no, r1->line_text);
+    for (; r2 != nullptr; r2 = next_in_group(index, r2)) {
+      write_formatted(common, "%ld\t%s", r2->line_no, r2->line_text);
+      r2->matched = 1;
+    }
+  }
+}
+
 void write_sets(LineList list1, LineList list2, TextWriter* unique1,
                 TextWriter* unique2, TextWriter* common) {
-  match_by_scan(list1, list2, unique1, common);
+  LineIndex* index = build_index(list2, os_random_seed());
+  if (index != nullptr) {
+    match_by_index(list1, index, unique1, common);
+    free_index(index);
+  } else {
+    match_by_scan(list1, list2, unique1, common);  // slower, same reports
+  }
   write_unmatched(list2, unique2);
 }

@@ -19,13 +19,22 @@ bool same_line(const char* line1, const char* line2);
 // Writes every file1 line with text either as a set to common (the line,
 // then each file2 line that matches it, in file2 order, opened by an empty
 // line) or to unique1; then writes to unique2 every file2 line with text
-// that joined no set. Marks the matched records of list2.
+// that joined no set. Marks the matched records of list2. Matches are found
+// through an index of list2, or by the nested scan when memory is short.
 void write_sets(LineList list1, LineList list2, TextWriter* unique1,
                 TextWriter* unique2, TextWriter* common);
 
-// The first pass as a plain nested scan of list2 for every file1 line.
+// The first pass as a plain nested scan of list2 for every file1 line: the
+// reference that the indexed pass must equal, and the way taken when there
+// is no memory for an index.
 void match_by_scan(LineList list1, LineList list2, TextWriter* unique1,
                    TextWriter* common);
+
+// The first pass through an index of list2 (see line_index.h): the same
+// reports and the same matched flags as match_by_scan.
+struct LineIndex;
+void match_by_index(LineList list1, const LineIndex* index, TextWriter* unique1,
+                    TextWriter* common);
 
 // The second pass: unique2.
 void write_unmatched(LineList list2, TextWriter* unique2);

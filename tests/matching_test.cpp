@@ -1,9 +1,13 @@
 #include "matching.h"
 
+#include <random>
 #include <string>
+#include <vector>
 
 #include "gtest/gtest.h"
+#include "line_index.h"
 #include "test_support.h"
+#include "textio/platform.h"
 
 namespace {
 
@@ -114,5 +118,108 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<MatchCase>& info) {
       return std::string(info.param.name);
     });
+
+}  // namespace
+
+namespace {
+
+// A random text over a small alphabet, so that lines match often: case
+// variants, lines without text, lines without LF, pieces of long lines.
+std::string random_text(std::mt19937& rng) {
+  static const char kBytes[] = {'a',    'A',    'b',    'B',    ' ',  '\t',
+                                '\x01', '\x7f', '\xe9', '\xc9', '\r', 'z'};
+  std::string text;
+  int lines = static_cast<int>(rng() % 40);
+  for (int i = 0; i < lines; ++i) {
+    if (rng() % 50 == 0) {
+      text += std::string(2047 + rng() % 3, static_cast<char>('a' + rng() % 2));
+    } else {
+      int len = static_cast<int>(rng() % 4);
+      for (int j = 0; j < len; ++j) text += kBytes[rng() % sizeof kBytes];
+    }
+    if (i + 1 < lines || rng() % 2 == 0) text += rng() % 2 ? "\r\n" : "\n";
+  }
+  return text;
+}
+
+struct FirstPass {
+  std::string unique1, common;
+  std::vector<int32_t> flags;
+};
+
+// Runs one first pass over freshly loaded lists.
+FirstPass first_pass(const ScratchDir& dir, bool indexed) {
+  int64_t bytes = 0, lines = 0;
+  LineList list1 = load_lines(dir.file("f1").c_str(), &bytes, &lines);
+  LineList list2 = load_lines(dir.file("f2").c_str(), &bytes, &lines);
+  TextWriter* u1 = create_writer(dir.file("u1").c_str());
+  TextWriter* co = create_writer(dir.file("co").c_str());
+  if (indexed) {
+    LineIndex* index = build_index(list2, 12345);
+    match_by_index(list1, index, u1, co);
+    free_index(index);
+  } else {
+    match_by_scan(list1, list2, u1, co);
+  }
+  close_writer(u1);
+  close_writer(co);
+  FirstPass result{read_file(dir.file("u1")), read_file(dir.file("co")), {}};
+  for (LineRec* r = list2; r->next_rec != nullptr; r = r->next_rec) {
+    result.flags.push_back(r->matched);
+  }
+  free_lines(list1);
+  free_lines(list2);
+  return result;
+}
+
+TEST(MatchByIndex, EqualsTheNestedScan) {
+  std::mt19937 rng(20261211);
+  ScratchDir dir;
+  for (int round = 0; round < 300; ++round) {
+    std::string text1 = random_text(rng);
+    std::string text2 = rng() % 4 == 0 ? text1 : random_text(rng);
+    write_file(dir.file("f1"), text1);
+    write_file(dir.file("f2"), text2);
+    FirstPass scan = first_pass(dir, false);
+    FirstPass indexed = first_pass(dir, true);
+    ASSERT_EQ(indexed.unique1, scan.unique1) << "round " << round;
+    ASSERT_EQ(indexed.common, scan.common) << "round " << round;
+    ASSERT_EQ(indexed.flags, scan.flags) << "round " << round;
+  }
+}
+
+// Without memory for the index the scan runs instead; the reports are the
+// same and nothing is left allocated.
+TEST(WriteSets, FallsBackToTheScanWithoutMemory) {
+  const std::string text1 = "a\r\nB\r\nb\r\n \r\nc";
+  const std::string text2 = "b\r\nA\r\nx\r\nB\r\n";
+  Reports expected = match(text1, text2);
+  EXPECT_EQ(expected.common, dos("\n0\ta\n1\tA\n\n1\tB\n0\tb\n3\tB\n"
+                                 "\n2\tb\n0\tb\n3\tB\n"));
+  for (int64_t k = 1; k <= 4; ++k) {
+    ScratchDir dir;
+    write_file(dir.file("f1"), text1);
+    write_file(dir.file("f2"), text2);
+    int64_t live = os_live_blocks();
+    int64_t bytes = 0, lines = 0;
+    LineList list1 = load_lines(dir.file("f1").c_str(), &bytes, &lines);
+    LineList list2 = load_lines(dir.file("f2").c_str(), &bytes, &lines);
+    TextWriter* u1 = create_writer(dir.file("u1").c_str());
+    TextWriter* u2 = create_writer(dir.file("u2").c_str());
+    TextWriter* co = create_writer(dir.file("co").c_str());
+    os_set_faults({k, 0, 0, 0});  // the index and its three tables
+    write_sets(list1, list2, u1, u2, co);
+    os_set_faults({0, 0, 0, 0});
+    close_writer(u1);
+    close_writer(u2);
+    close_writer(co);
+    free_lines(list1);
+    free_lines(list2);
+    EXPECT_EQ(os_live_blocks(), live) << k;
+    EXPECT_EQ(read_file(dir.file("u1")), expected.unique1) << k;
+    EXPECT_EQ(read_file(dir.file("u2")), expected.unique2) << k;
+    EXPECT_EQ(read_file(dir.file("co")), expected.common) << k;
+  }
+}
 
 }  // namespace
