@@ -17,11 +17,18 @@ struct LineIndex;
 // the index cannot be had; the list is not changed either way.
 LineIndex* build_index(LineList list, uint64_t seed);
 
-// The first record of the group that matches line (same length, equal
-// under folding), or nullptr when none does.
-LineRec* find_first(const LineIndex* index, const char* line);
+// The first and last record of a group; both nullptr for no group.
+struct GroupSpan {
+  LineRec* first;
+  LineRec* last;
+};
 
-// The record after member in its group, or nullptr after the last.
+// For each of count records, the group that matches its text, into spans.
+// The lookups of a batch overlap their waits for memory.
+void find_groups(const LineIndex* index, LineRec* const* lines, int count,
+                 GroupSpan* spans);
+
+// The record after member in its group; nullptr after the last.
 LineRec* next_in_group(const LineIndex* index, const LineRec* member);
 
 void free_index(LineIndex* index);

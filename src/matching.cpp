@@ -57,19 +57,40 @@ void write_unmatched(LineList list2, TextWriter* unique2) {
   }
 }
 
+namespace {
+
+void write_set_or_unique(LineRec* r1, const GroupSpan& group,
+                         const LineIndex* index, TextWriter* unique1,
+                         TextWriter* common) {
+  if (group.first == nullptr) {
+    write_formatted(unique1, "%ld\t%s", r1->line_no, r1->line_text);
+    return;
+  }
+  write_formatted(common, "\n%ld\t%s", r1->line_no, r1->line_text);
+  for (LineRec* r2 = group.first;; r2 = next_in_group(index, r2)) {
+    write_formatted(common, "%ld\t%s", r2->line_no, r2->line_text);
+    r2->matched = 1;
+    if (r2 == group.last) break;
+  }
+}
+
+}  // namespace
+
 void match_by_index(LineList list1, const LineIndex* index, TextWriter* unique1,
                     TextWriter* common) {
-  for (LineRec* r1 = list1; r1->next_rec != nullptr; r1 = r1->next_rec) {
-    if (!has_text(r1->line_text)) continue;
-    LineRec* r2 = find_first(index, r1->line_text);
-    if (r2 == nullptr) {
-      write_formatted(unique1, "%ld\t%s", r1->line_no, r1->line_text);
-      continue;
+  // Lines are looked up a batch at a time and written in file order.
+  const int kBatch = 64;
+  LineRec* lines[kBatch];
+  GroupSpan groups[kBatch];
+  LineRec* r1 = list1;
+  while (r1->next_rec != nullptr) {
+    int n = 0;
+    for (; n < kBatch && r1->next_rec != nullptr; r1 = r1->next_rec) {
+      if (has_text(r1->line_text)) lines[n++] = r1;
     }
-    write_formatted(common, "\n%ld\t%s", r1->line_no, r1->line_text);
-    for (; r2 != nullptr; r2 = next_in_group(index, r2)) {
-      write_formatted(common, "%ld\t%s", r2->line_no, r2->line_text);
-      r2->matched = 1;
+    find_groups(index, lines, n, groups);
+    for (int i = 0; i < n; ++i) {
+      write_set_or_unique(lines[i], groups[i], index, unique1, common);
     }
   }
 }

@@ -5,6 +5,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -13,6 +14,9 @@
 #include <cstdlib>
 
 namespace {
+
+const uintptr_t kHugePage = uintptr_t{2} << 20;
+const size_t kHugeRegion = size_t{4} << 20;
 
 FaultPlan g_faults = {0, 0, 0, 0};
 int64_t g_alloc_calls = 0;
@@ -53,7 +57,19 @@ void* os_zalloc(size_t size) {
   if (g_faults.fail_alloc_at != 0 && g_alloc_calls == g_faults.fail_alloc_at)
     return nullptr;
   void* block = std::calloc(1, size == 0 ? 1 : size);
-  if (block != nullptr) ++g_live_blocks;
+  if (block == nullptr) return nullptr;
+  ++g_live_blocks;
+  if (size >= kHugeRegion) {
+    // Large blocks (line storage, hash tables) are walked at random: ask for
+    // huge pages, which spare most page faults and TLB misses. Only a hint.
+    uintptr_t from =
+        (reinterpret_cast<uintptr_t>(block) + kHugePage - 1) & ~(kHugePage - 1);
+    uintptr_t to =
+        (reinterpret_cast<uintptr_t>(block) + size) & ~(kHugePage - 1);
+    if (to > from) {
+      madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+    }
+  }
   return block;
 }
 
