@@ -56,22 +56,22 @@ bool same_folded(const char* a, const char* b, size_t len) {
                          fold_word(load_word(b + i, len - i));
 }
 
-struct Group {
+// One slot of the open-addressing table: a group of records equal under
+// folding, with what a probe needs to settle on it. text is null in an
+// empty slot.
+struct Slot {
+  uint32_t tag;  // the high half of the group's hash
+  uint32_t len;
   const char* text;  // the first member's text
-  uint64_t len;
   LineRec* first;
   LineRec* last;
 };
 
-// A slot holds the high half of a group's hash beside the group's number,
-// so that most probes are settled without touching the group.
-const uint64_t kEmptySlot = ~uint64_t{0};
-
-inline uint64_t slot_for(uint64_t hash, uint64_t group) {
-  return (hash & 0xFFFFFFFF00000000ULL) | group;
+inline uint32_t tag_of(uint64_t hash) {
+  return static_cast<uint32_t>(hash >> 32);
 }
 
-// Lines hashed ahead of their probes, so that the slots they need are
+// Lines hashed ahead of their inserts, so that the slots they need are
 // already on their way from memory.
 const int kBatch = 16;
 
@@ -79,10 +79,8 @@ const int kBatch = 16;
 
 struct LineIndex {
   uint64_t seed;
-  uint64_t* slots;  // open addressing, linear probing
-  uint64_t mask;    // slot count - 1; the slot count is a power of two
-  Group* groups;
-  uint64_t group_count;
+  Slot* slots;            // linear probing
+  uint64_t mask;          // slot count - 1; the slot count is a power of two
   LineRec** next_member;  // by line_no: the next record of the same group
 };
 
@@ -104,32 +102,28 @@ Key key_of(const LineIndex* index, const char* text) {
 }
 
 // The slot that holds the group of key, or the empty slot where it goes.
-uint64_t probe(const LineIndex* index, const Key& key) {
-  uint64_t tag = key.hash & 0xFFFFFFFF00000000ULL;
+Slot* probe(const LineIndex* index, const Key& key) {
+  uint32_t tag = tag_of(key.hash);
   uint64_t at = key.hash & index->mask;
   for (;;) {
-    uint64_t slot = index->slots[at];
-    if (slot == kEmptySlot) return at;
-    if ((slot & 0xFFFFFFFF00000000ULL) == tag) {
-      const Group& group = index->groups[slot & 0xFFFFFFFFULL];
-      if (group.len == key.len && same_folded(group.text, key.text, key.len)) {
-        return at;
-      }
+    Slot* slot = &index->slots[at];
+    if (slot->text == nullptr) return slot;
+    if (slot->tag == tag && slot->len == key.len &&
+        same_folded(slot->text, key.text, key.len)) {
+      return slot;
     }
     at = (at + 1) & index->mask;
   }
 }
 
 void insert(LineIndex* index, LineRec* rec, const Key& key) {
-  uint64_t at = probe(index, key);
-  if (index->slots[at] == kEmptySlot) {
-    uint64_t g = index->group_count++;
-    index->slots[at] = slot_for(key.hash, g);
-    index->groups[g] = Group{rec->line_text, key.len, rec, rec};
+  Slot* slot = probe(index, key);
+  if (slot->text == nullptr) {
+    *slot = Slot{tag_of(key.hash), static_cast<uint32_t>(key.len),
+                 rec->line_text, rec, rec};
   } else {
-    Group& group = index->groups[index->slots[at] & 0xFFFFFFFFULL];
-    index->next_member[group.last->line_no] = rec;
-    group.last = rec;
+    index->next_member[slot->last->line_no] = rec;
+    slot->last = rec;
   }
 }
 
@@ -138,7 +132,6 @@ void insert(LineIndex* index, LineRec* rec, const Key& key) {
 LineIndex* build_index(LineList list, uint64_t seed) {
   uint64_t records = 0;
   for (LineRec* r = list; r->next_rec != nullptr; r = r->next_rec) ++records;
-  if (records >= 0xFFFFFFFFULL) return nullptr;  // group numbers are 32-bit
   uint64_t slot_count = 16;
   while (slot_count < 2 * records) slot_count *= 2;
 
@@ -146,18 +139,13 @@ LineIndex* build_index(LineList list, uint64_t seed) {
   if (index == nullptr) return nullptr;
   index->seed = seed;
   index->mask = slot_count - 1;
-  index->slots =
-      static_cast<uint64_t*>(os_zalloc(slot_count * sizeof(uint64_t)));
-  index->groups = static_cast<Group*>(
-      os_zalloc((records == 0 ? 1 : records) * sizeof(Group)));
+  index->slots = static_cast<Slot*>(os_zalloc(slot_count * sizeof(Slot)));
   index->next_member = static_cast<LineRec**>(
       os_zalloc((records == 0 ? 1 : records) * sizeof(LineRec*)));
-  if (index->slots == nullptr || index->groups == nullptr ||
-      index->next_member == nullptr) {
+  if (index->slots == nullptr || index->next_member == nullptr) {
     free_index(index);
     return nullptr;
   }
-  std::memset(index->slots, 0xFF, slot_count * sizeof(uint64_t));
 
   LineRec* batch[kBatch];
   Key keys[kBatch];
@@ -175,45 +163,29 @@ LineIndex* build_index(LineList list, uint64_t seed) {
   return index;
 }
 
-namespace {
-
-// The group in the home slot of key when its tag matches, else nullptr.
-const Group* likely_group(const LineIndex* index, const Key& key) {
-  uint64_t slot = index->slots[key.hash & index->mask];
-  if (slot == kEmptySlot ||
-      (slot & 0xFFFFFFFF00000000ULL) != (key.hash & 0xFFFFFFFF00000000ULL)) {
-    return nullptr;
-  }
-  return &index->groups[slot & 0xFFFFFFFFULL];
-}
-
-}  // namespace
-
 void find_groups(const LineIndex* index, LineRec* const* lines, int count,
                  GroupSpan* spans) {
-  Key keys[kBatch];
-  for (int done = 0; done < count; done += kBatch) {
-    int n = count - done < kBatch ? count - done : kBatch;
-    // Each stage starts the memory reads that the next one needs.
-    for (int i = 0; i < n; ++i) {
-      keys[i] = key_of(index, lines[done + i]->line_text);
-    }
-    for (int i = 0; i < n; ++i) {
-      const Group* g = likely_group(index, keys[i]);
-      if (g != nullptr) __builtin_prefetch(g);
-    }
-    for (int i = 0; i < n; ++i) {
-      const Group* g = likely_group(index, keys[i]);
-      if (g != nullptr) __builtin_prefetch(g->text);
-    }
-    for (int i = 0; i < n; ++i) {
-      uint64_t slot = index->slots[probe(index, keys[i])];
-      if (slot == kEmptySlot) {
-        spans[done + i] = GroupSpan{nullptr, nullptr};
-      } else {
-        const Group& g = index->groups[slot & 0xFFFFFFFFULL];
-        spans[done + i] = GroupSpan{g.first, g.last};
+  // A pipeline over the lines: line i is hashed and its slot fetched while
+  // the text of line i-kAhead is on its way, and line i-2*kAhead, all its
+  // memory at hand, is looked up.
+  const int kAhead = 8;
+  const int kKeys = 4 * kAhead;
+  Key keys[kKeys];
+  for (int i = 0; i < count + 2 * kAhead; ++i) {
+    if (i < count) keys[i % kKeys] = key_of(index, lines[i]->line_text);
+    int j = i - kAhead;
+    if (j >= 0 && j < count) {
+      const Key& key = keys[j % kKeys];
+      const Slot& home = index->slots[key.hash & index->mask];
+      if (home.text != nullptr && home.tag == tag_of(key.hash)) {
+        __builtin_prefetch(home.text);
+        __builtin_prefetch(home.first);  // written next if the line matches
       }
+    }
+    j -= kAhead;
+    if (j >= 0) {
+      const Slot* slot = probe(index, keys[j % kKeys]);
+      spans[j] = GroupSpan{slot->first, slot->last};
     }
   }
 }
@@ -224,7 +196,6 @@ LineRec* next_in_group(const LineIndex* index, const LineRec* member) {
 
 void free_index(LineIndex* index) {
   os_free(index->slots);
-  os_free(index->groups);
   os_free(index->next_member);
   os_free(index);
 }

@@ -79,7 +79,7 @@ void write_set_or_unique(LineRec* r1, const GroupSpan& group,
 void match_by_index(LineList list1, const LineIndex* index, TextWriter* unique1,
                     TextWriter* common) {
   // Lines are looked up a batch at a time and written in file order.
-  const int kBatch = 64;
+  const int kBatch = 256;
   LineRec* lines[kBatch];
   GroupSpan groups[kBatch];
   LineRec* r1 = list1;

@@ -19,6 +19,10 @@ using Lines = std::vector<std::string>;
 
 std::string xs(size_t n) { return std::string(n, 'x'); }
 
+// A CR LF pair can straddle two fillings of the reader's buffer.
+const size_t kFill = kFillBytes;
+const int kBig = 2 * kFillBytes;
+
 struct ReadCase {
   const char* name;
   std::string bytes;
@@ -59,22 +63,22 @@ INSTANTIATE_TEST_SUITE_P(
                  {}},
         ReadCase{"CrBeforeCtrlZ", std::string("a\r\x1a\n"), 2048, {"a\r"}},
         ReadCase{"PairSplitAtFilling",
-                 xs(4095) + "\r\ny",
-                 8192,
-                 {xs(4095) + "\n", "y"}},
+                 xs(kFill - 1) + "\r\ny",
+                 kBig,
+                 {xs(kFill - 1) + "\n", "y"}},
         ReadCase{"CrAtFillingThenOther",
-                 xs(4095) + "\rz\n",
-                 8192,
-                 {xs(4095) + "\rz\n"}},
+                 xs(kFill - 1) + "\rz\n",
+                 kBig,
+                 {xs(kFill - 1) + "\rz\n"}},
         ReadCase{"CrAtFillingThenCr",
-                 xs(4095) + "\r\r\n",
-                 8192,
-                 {xs(4095) + "\r\n"}},
+                 xs(kFill - 1) + "\r\r\n",
+                 kBig,
+                 {xs(kFill - 1) + "\r\n"}},
         ReadCase{"CrAtFillingThenCtrlZ",
-                 xs(4095) + "\r\x1a"
-                            "z",
-                 8192,
-                 {xs(4095) + "\r"}},
+                 xs(kFill - 1) + "\r\x1a"
+                                 "z",
+                 kBig,
+                 {xs(kFill - 1) + "\r"}},
         ReadCase{
             "Line2046FitsOnePiece", xs(2046) + "\r\n", 2048, {xs(2046) + "\n"}},
         ReadCase{
@@ -168,17 +172,17 @@ TEST(TextReader, PipeLinesDoNotDependOnPieces) {
 
 TEST(TextReader, FailedReadEndsTheLineInHand) {
   ScratchDir dir;
-  std::string b(4094, 'b');
+  std::string b(kFill - 2, 'b');
   write_file(dir.file("in"), "a\n" + b + "cd\n");
   TextReader* r = open_reader(dir.file("in").c_str());
   ASSERT_NE(r, nullptr);
   os_set_faults({0, 2, 0, 0});
-  std::vector<char> buf(8192);
-  ASSERT_NE(fetch_line(r, buf.data(), 8192), nullptr);
+  std::vector<char> buf(kBig);
+  ASSERT_NE(fetch_line(r, buf.data(), kBig), nullptr);
   EXPECT_STREQ(buf.data(), "a\n");
-  ASSERT_NE(fetch_line(r, buf.data(), 8192), nullptr);
+  ASSERT_NE(fetch_line(r, buf.data(), kBig), nullptr);
   EXPECT_EQ(std::string(buf.data()), b);  // no LF: the read failed here
-  ASSERT_NE(fetch_line(r, buf.data(), 8192), nullptr);
+  ASSERT_NE(fetch_line(r, buf.data(), kBig), nullptr);
   EXPECT_STREQ(buf.data(), "cd\n");  // the reader stays usable
   os_set_faults({0, 0, 0, 0});
   close_reader(r);

@@ -56,14 +56,16 @@ TEST_F(TextWriterTest, FormatsIntoDosText) {
 TEST_F(TextWriterTest, WritesAcrossTheBuffer) {
   TextWriter* w = create_writer(path().c_str());
   ASSERT_NE(w, nullptr);
-  std::string big(5000, 'x');
-  big[4095] = '\n';  // an LF as the last byte of the first buffer
-  big[4096] = '\n';  // and as the first of the next
-  EXPECT_EQ(write_formatted(w, "%s\n", big.c_str()), 5001);
-  for (int i = 0; i < 1000; ++i) write_formatted(w, "%ld\n", int64_t{i});
+  const size_t gather = kWriterGatherBytes;
+  std::string big(gather + 1000, 'x');
+  big[gather - 1] = '\n';  // an LF as the last byte of the first buffer
+  big[gather] = '\n';      // and as the first of the next
+  EXPECT_EQ(write_formatted(w, "%s\n", big.c_str()),
+            static_cast<int64_t>(big.size() + 1));
+  for (int i = 0; i < 20000; ++i) write_formatted(w, "%ld\n", int64_t{i});
   EXPECT_EQ(close_writer(w), 0);
   std::string expected = dos(big + "\n");
-  for (int i = 0; i < 1000; ++i) expected += std::to_string(i) + "\r\n";
+  for (int i = 0; i < 20000; ++i) expected += std::to_string(i) + "\r\n";
   EXPECT_EQ(read_file(path()), expected);
 }
 
@@ -110,7 +112,7 @@ TEST_F(TextWriterTest, FlushAllWritesOutOpenWriters) {
 TEST_F(TextWriterTest, FullDeviceFailsAndStaysUsable) {
   TextWriter* w = create_writer("/dev/full");
   ASSERT_NE(w, nullptr);
-  std::string big(5000, 'x');
+  std::string big(kWriterGatherBytes + 1, 'x');
   EXPECT_LT(write_formatted(w, "%s", big.c_str()), 0);
   EXPECT_EQ(write_formatted(w, "%s", "ab"), 2);  // gathered, not yet out
   EXPECT_EQ(close_writer(w), -1);
@@ -125,13 +127,14 @@ TEST_F(TextWriterTest, FailedWriteOutKeepsWhatWasTaken) {
   };
   const FaultCase cases[] = {
       {{0, 0, 1, 0}, "Bcd"},
-      {{0, 0, 0, 1}, std::string(2048, 'a') + "Bcd"},
+      {{0, 0, 0, 1}, std::string(kWriterGatherBytes / 2, 'a') + "Bcd"},
   };
   for (const FaultCase& c : cases) {
     TextWriter* w = create_writer(path().c_str());
     ASSERT_NE(w, nullptr);
     os_set_faults(c.plan);
-    std::string first = std::string(4096, 'a') + "B" + "never put";
+    std::string first =
+        std::string(kWriterGatherBytes, 'a') + "B" + "never put";
     EXPECT_LT(write_formatted(w, "%s", first.c_str()), 0);
     EXPECT_EQ(write_formatted(w, "%s", "cd"), 2);
     EXPECT_EQ(close_writer(w), 0);

@@ -6,7 +6,6 @@
 
 namespace {
 
-const int64_t kBufferSize = 4096;
 const unsigned char kCR = 0x0D;
 const unsigned char kLF = 0x0A;
 const unsigned char kEndOfText = 0x1A;
@@ -83,8 +82,9 @@ int64_t fill(TextReader* r) {
   r->left = 0;
   if (r->text_ended) return 0;
   if (r->buffer == nullptr) {
-    r->buffer = static_cast<unsigned char*>(os_zalloc(kBufferSize));
-    r->capacity = kBufferSize;
+    int64_t size = r->kind == kFileCharDevice ? kDeviceFillBytes : kFillBytes;
+    r->buffer = static_cast<unsigned char*>(os_zalloc(size));
+    r->capacity = size;
     if (r->buffer == nullptr) {
       r->buffer = r->tiny;
       r->capacity = 1;

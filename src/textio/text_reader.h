@@ -8,6 +8,12 @@
 
 struct TextReader;
 
+// How many bytes one read asks of the system: 64 KiB from a file or a pipe,
+// 4 KiB from a device. On a device a Ctrl-Z ends only the read it stands
+// in; in a file or a pipe it ends the text, whatever the size of a read.
+const int64_t kFillBytes = 65536;
+const int64_t kDeviceFillBytes = 4096;
+
 // Opens an existing file for reading. Gives nullptr when the system refuses
 // the name, or the name is a directory or a file of unknown kind.
 TextReader* open_reader(const char* name);

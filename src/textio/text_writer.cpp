@@ -7,7 +7,6 @@
 
 namespace {
 
-const int64_t kBufferSize = 4096;
 const unsigned char kCR = 0x0D;
 const unsigned char kLF = 0x0A;
 
@@ -16,8 +15,9 @@ const unsigned char kLF = 0x0A;
 struct TextWriter {
   int fd;  // -1: no usable file; every write-out fails
   FileKind kind;
-  unsigned char* buffer;  // gathered bytes; tiny when no memory was had
-  int64_t capacity;
+  unsigned char* buffer;  // gathered bytes, then room for their translation;
+                          // tiny when no memory was had
+  int64_t capacity;       // of the gathered part
   int64_t count;
   bool is_standard_output;
   TextWriter* prev_open;  // the chain of open writers, for flush_all_writers
@@ -39,8 +39,10 @@ void set_up_standard_output() {
 
 void ensure_buffer(TextWriter* w) {
   if (w->buffer != nullptr) return;
-  w->buffer = static_cast<unsigned char*>(os_zalloc(kBufferSize));
-  w->capacity = kBufferSize;
+  int64_t size =
+      w->is_standard_output ? kStdoutGatherBytes : kWriterGatherBytes;
+  w->buffer = static_cast<unsigned char*>(os_zalloc(3 * size));
+  w->capacity = size;
   if (w->buffer == nullptr) {
     w->buffer = w->tiny;
     w->capacity = 1;
@@ -51,7 +53,9 @@ void ensure_buffer(TextWriter* w) {
 // buffer. Gives false when the system did not take every byte.
 bool write_out(TextWriter* w) {
   if (w->count == 0) return true;
-  unsigned char out[2 * kBufferSize];
+  unsigned char tiny_out[2];
+  unsigned char* out =
+      w->buffer == w->tiny ? tiny_out : w->buffer + w->capacity;
   int64_t n = 0;
   const unsigned char* from = w->buffer;
   const unsigned char* end = w->buffer + w->count;

@@ -1,5 +1,5 @@
-// Writing DOS text: formatted writes gather in a 4096-byte buffer, and each
-// LF goes out as CR LF when the buffer is written out. standard_output is
+// Writing DOS text: formatted writes gather in a buffer, and each LF goes
+// out as CR LF when the buffer is written out. standard_output is
 // the writer of the process's standard output and carries all console text.
 
 #ifndef SETSIEVE_TEXTIO_TEXT_WRITER_H_
@@ -9,9 +9,15 @@
 
 struct TextWriter;
 
+// How many bytes a writer gathers before it writes them out: a file made by
+// create_writer 64 KiB, standard output 4 KiB. A write-out that fails loses
+// what it held, apart from the bytes that the system took.
+const int64_t kWriterGatherBytes = 65536;
+const int64_t kStdoutGatherBytes = 4096;
+
 // The process's standard output; set up at start, never closed. On a
 // terminal every formatted write shows at once; otherwise it is written out
-// when 4096 bytes have gathered and by flush_all_writers.
+// when kStdoutGatherBytes have gathered and by flush_all_writers.
 extern TextWriter* const standard_output;
 
 // Creates the file, or empties an existing one, for writing. Gives nullptr
