@@ -97,7 +97,10 @@ Key key_of(const LineIndex* index, const char* text) {
   key.text = text;
   key.len = std::strlen(text);
   key.hash = folded_hash(text, key.len, index->seed);
-  __builtin_prefetch(&index->slots[key.hash & index->mask]);
+  // A probe may run on into the next cache line of slots: fetch both.
+  const Slot* home = &index->slots[key.hash & index->mask];
+  __builtin_prefetch(home);
+  __builtin_prefetch(home + 2);
   return key;
 }
 

@@ -77,9 +77,8 @@ bool write_out(TextWriter* w) {
   return os_write(w->fd, out, static_cast<size_t>(n)) == n;
 }
 
-// Puts n bytes. Gives false when a write-out failed: the byte being put
-// then starts the emptied buffer and the rest is dropped.
-bool put(TextWriter* w, const char* bytes, int64_t n) {
+// put, when the bytes do not fit the buffer as it is.
+bool put_slow(TextWriter* w, const char* bytes, int64_t n) {
   ensure_buffer(w);
   while (n > 0) {
     if (w->count == w->capacity && !write_out(w)) {
@@ -94,6 +93,17 @@ bool put(TextWriter* w, const char* bytes, int64_t n) {
     n -= chunk;
   }
   return true;
+}
+
+// Puts n bytes. Gives false when a write-out failed: the byte being put
+// then starts the emptied buffer and the rest is dropped.
+inline bool put(TextWriter* w, const char* bytes, int64_t n) {
+  if (w->buffer != nullptr && w->capacity - w->count >= n) {
+    std::memcpy(w->buffer + w->count, bytes, static_cast<size_t>(n));
+    w->count += n;
+    return true;
+  }
+  return put_slow(w, bytes, n);
 }
 
 // Writes value in decimal into digits (room for 20 characters); gives the
@@ -142,9 +152,8 @@ int64_t write_formatted(TextWriter* writer, const char* format, ...) {
   bool ok = true;
   const char* p = format;
   while (ok && *p != '\0') {
-    const char* percent = std::strchr(p, '%');
-    int64_t literal =
-        percent == nullptr ? static_cast<int64_t>(std::strlen(p)) : percent - p;
+    int64_t literal = 0;
+    while (p[literal] != '%' && p[literal] != '\0') ++literal;
     if (literal > 0) {
       ok = put(writer, p, literal);
       total += literal;
