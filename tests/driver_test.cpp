@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gtest/gtest.h"
@@ -219,6 +220,26 @@ TEST_F(DriverTest, NoReportIsTouchedByAFailedCreation) {
   write_file(at("present"), "x\n");
   EXPECT_EQ(run({"present", "present"}).status, 251);
   EXPECT_EQ(read_file(at("common")), "keep me");
+}
+
+// Devices and pipes read like files: /dev/null as an empty file, a FIFO fed
+// by another process to its end.
+TEST_F(DriverTest, DeviceAndFifoInputs) {
+  ASSERT_EQ(mkfifo(at("fifo").c_str(), 0600), 0);
+  std::thread feeder([&] {
+    FILE* f = fopen(at("fifo").c_str(), "wb");
+    for (int i = 0; i < 20000; ++i) fprintf(f, "Line %d\r\n", i % 3);
+    fclose(f);
+  });
+  RunResult r = run({"/dev/null", "fifo"});
+  feeder.join();
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.output,
+            dos(stats(16, 0, "/dev/null") +
+                stats(16 * 20001 + 8 * 20000, 20000, "fifo") + kBanner));
+  const std::string head =
+      unique_header("fifo") + dos("0\tLine 0\n1\tLine 1\n2\tLine 2\n");
+  EXPECT_EQ(read_file(at("unique2")).substr(0, head.size()), head);
 }
 
 // Output that cannot be written changes neither the course nor the status.

@@ -59,8 +59,10 @@ struct FaultPlan {
   int64_t short_write_at;
 };
 void os_set_faults(const FaultPlan& plan);
-// Allocations made since the last os_set_faults, and blocks not yet freed.
+// Calls made since the last os_set_faults, and blocks not yet freed.
 int64_t os_alloc_calls();
+int64_t os_read_calls();
+int64_t os_write_calls();
 int64_t os_live_blocks();
 
 #endif  // SETSIEVE_TEXTIO_PLATFORM_H_

@@ -109,12 +109,12 @@ int64_t fill(TextReader* r) {
 }  // namespace
 
 TextReader* open_reader(const char* name) {
+  TextReader* r = static_cast<TextReader*>(os_zalloc(sizeof(TextReader)));
+  if (r == nullptr) return nullptr;
   FileKind kind = kFileNone;
   int fd = os_open_read(name, &kind);
-  if (fd < 0) return nullptr;
-  TextReader* r = static_cast<TextReader*>(os_zalloc(sizeof(TextReader)));
-  if (r == nullptr) {
-    os_close(fd);
+  if (fd < 0) {
+    os_free(r);
     return nullptr;
   }
   r->fd = fd;

@@ -128,12 +128,13 @@ int64_t format_decimal(int64_t value, char* digits) {
 TextWriter* const standard_output = &stdout_writer;
 
 TextWriter* create_writer(const char* name) {
+  // Memory first: a writer that cannot be had leaves no file behind.
+  TextWriter* w = static_cast<TextWriter*>(os_zalloc(sizeof(TextWriter)));
+  if (w == nullptr) return nullptr;
   FileKind kind = kFileNone;
   int fd = os_create(name, &kind);
-  if (fd < 0) return nullptr;
-  TextWriter* w = static_cast<TextWriter*>(os_zalloc(sizeof(TextWriter)));
-  if (w == nullptr) {
-    os_close(fd);
+  if (fd < 0) {
+    os_free(w);
     return nullptr;
   }
   w->fd = fd;
