@@ -5,13 +5,17 @@
 #   make test-sanitize  every test against an ASan + UBSan build
 #   make test-large     the huge-input tests (minutes, gigabytes of disk)
 #   make fuzz           each fuzz target for FUZZ_SECONDS (clang, libFuzzer)
+#   make install PREFIX=...  the program and its man page under PREFIX
+#   make package        a Debian package in the build folder
 
 BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 
 FUZZ_SECONDS ?= 60
+PREFIX ?= /usr/local
 
-.PHONY: build test demo bench test-sanitize test-large fuzz clean
+.PHONY: build test demo bench test-sanitize test-large fuzz install package \
+	clean
 
 build:
 	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
@@ -48,6 +52,12 @@ fuzz:
 	    -print_final_stats=1 -artifact_prefix=build-fuzz/crashes-$$t/ \
 	    build-fuzz/corpus-$$t fuzz/corpus/$$t || exit 1; \
 	done
+
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD_DIR) build-sanitize build-fuzz
