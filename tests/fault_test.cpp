@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
@@ -97,6 +98,7 @@ TEST_F(FaultTest, EveryAllocation) {
   ASSERT_EQ(clean.status, 0);
   int64_t calls = run_in(dir_, {0, 0, 0, 0}).allocations;
   int64_t live = os_live_blocks();
+  std::printf("failing each of %ld allocations in turn\n", calls);
   std::set<int> seen;
   for (int64_t k = 1; k <= calls; ++k) {
     Outcome o = run_in(dir_, {k, 0, 0, 0});
@@ -159,6 +161,8 @@ TEST_F(FaultTest, EveryWrite) {
   ASSERT_EQ(clean.status, 0);
   int64_t writes = clean.writes;
   ASSERT_GT(writes, 6);
+  std::printf("failing each of %ld writes in turn, whole and in part\n",
+              writes);
   for (int64_t n = 1; n <= writes; ++n) {
     for (bool part : {false, true}) {
       Outcome o =
