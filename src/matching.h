@@ -9,6 +9,8 @@
 #include "line_list.h"
 #include "textio/text_writer.h"
 
+struct LineIndex;
+
 // True when at least one byte before the NUL is text.
 bool has_text(const char* line);
 
@@ -32,7 +34,6 @@ void match_by_scan(LineList list1, LineList list2, TextWriter* unique1,
 
 // The first pass through an index of list2 (see line_index.h): the same
 // reports and the same matched flags as match_by_scan.
-struct LineIndex;
 void match_by_index(LineList list1, const LineIndex* index, TextWriter* unique1,
                     TextWriter* common);
 
