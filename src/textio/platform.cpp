@@ -157,6 +157,5 @@ void os_set_faults(const FaultPlan& plan) {
 }
 
 int64_t os_alloc_calls() { return g_alloc_calls; }
-int64_t os_read_calls() { return g_read_calls; }
 int64_t os_write_calls() { return g_write_calls; }
 int64_t os_live_blocks() { return g_live_blocks; }

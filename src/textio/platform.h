@@ -61,7 +61,6 @@ struct FaultPlan {
 void os_set_faults(const FaultPlan& plan);
 // Calls made since the last os_set_faults, and blocks not yet freed.
 int64_t os_alloc_calls();
-int64_t os_read_calls();
 int64_t os_write_calls();
 int64_t os_live_blocks();
 
