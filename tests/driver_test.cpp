@@ -32,15 +32,6 @@ const std::string kBanner =
     "Written by the setsieve developers, free under the MIT licence\n"
     "07 Dec. 1996 - V1R0\n";
 
-std::string stats(int64_t bytes, int64_t lines, const std::string& name) {
-  return std::to_string(bytes) + " bytes used to handle " +
-         std::to_string(lines) + " lines in " + name + "\n";
-}
-
-std::string unique_header(const std::string& name) {
-  return dos("Lines unique to " + name + "\n\n");
-}
-
 std::string common_header(const std::string& n1, const std::string& n2) {
   return dos("Lines common to both " + n1 + " and " + n2 +
              "\n1st line in set is from " + n1 +

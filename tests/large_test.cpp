@@ -16,11 +16,6 @@
 
 namespace {
 
-std::string stats(int64_t bytes, int64_t lines, const std::string& name) {
-  return std::to_string(bytes) + " bytes used to handle " +
-         std::to_string(lines) + " lines in " + name + "\r\n";
-}
-
 // Writes count copies of line into path, in blocks.
 void write_repeated(const std::string& path, const std::string& line,
                     int64_t count) {
@@ -34,6 +29,7 @@ void write_repeated(const std::string& path, const std::string& line,
   fclose(f);
 }
 
+// The first line of standard output: file1's statistics line.
 std::string first_line(const std::string& text) {
   return text.substr(0, text.find('\n') + 1);
 }
@@ -48,8 +44,8 @@ TEST(Large, FilePast2GiBCountsRight) {
   RunResult r = run_setsieve(dir.path(), {"big", "/dev/null"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(first_line(r.output),
-            stats(16 * (lines + 1) + 100 * lines, lines, "big"));
-  EXPECT_EQ(read_file(dir.file("unique1")), dos("Lines unique to big\n\n"));
+            dos(stats(16 * (lines + 1) + 100 * lines, lines, "big")));
+  EXPECT_EQ(read_file(dir.file("unique1")), unique_header("big"));
 }
 
 TEST(Large, HundredMegabyteLineWithoutLf) {
@@ -62,7 +58,7 @@ TEST(Large, HundredMegabyteLineWithoutLf) {
   EXPECT_EQ(r.status, 0);
   const int64_t pieces = (size + 2046) / 2047;
   EXPECT_EQ(first_line(r.output),
-            stats(16 * (pieces + 1) + size + pieces, pieces, "one"));
+            dos(stats(16 * (pieces + 1) + size + pieces, pieces, "one")));
   struct stat st;
   ASSERT_EQ(stat(dir.file("unique1").c_str(), &st), 0);
   EXPECT_GT(st.st_size, size);
@@ -75,8 +71,8 @@ TEST(Large, TenMillionEmptyLines) {
   RunResult r = run_setsieve(dir.path(), {"empty", "empty"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(first_line(r.output),
-            stats(16 * (lines + 1) + 2 * lines, lines, "empty"));
-  EXPECT_EQ(read_file(dir.file("unique2")), dos("Lines unique to empty\n\n"));
+            dos(stats(16 * (lines + 1) + 2 * lines, lines, "empty")));
+  EXPECT_EQ(read_file(dir.file("unique2")), unique_header("empty"));
 }
 
 // Every line of both files matches every other: the common report holds

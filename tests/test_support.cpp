@@ -52,6 +52,15 @@ std::string dos(const std::string& text) {
   return out;
 }
 
+std::string stats(int64_t bytes, int64_t lines, const std::string& name) {
+  return std::to_string(bytes) + " bytes used to handle " +
+         std::to_string(lines) + " lines in " + name + "\n";
+}
+
+std::string unique_header(const std::string& name) {
+  return dos("Lines unique to " + name + "\n\n");
+}
+
 RunResult run_setsieve(const std::string& dir,
                        const std::vector<std::string>& args,
                        const std::string& stdout_path) {

@@ -4,6 +4,7 @@
 #ifndef SETSIEVE_TESTS_TEST_SUPPORT_H_
 #define SETSIEVE_TESTS_TEST_SUPPORT_H_
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,12 @@ bool file_exists(const std::string& path);
 
 // The DOS form of text: every LF preceded by CR.
 std::string dos(const std::string& text);
+
+// A statistics line as the tool prints it, before the DOS form.
+std::string stats(int64_t bytes, int64_t lines, const std::string& name);
+
+// The header of unique1 or unique2, as it stands in the file.
+std::string unique_header(const std::string& name);
 
 struct RunResult {
   int status;          // exit status, or -1 when the process did not exit
