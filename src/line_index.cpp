@@ -154,13 +154,8 @@ LineIndex* build_index(LineList list, uint64_t seed) {
   Key keys[kBatch];
   LineRec* r = list;
   while (r->next_rec != nullptr) {
-    int n = 0;
-    for (; n < kBatch && r->next_rec != nullptr; r = r->next_rec) {
-      if (!has_text(r->line_text)) continue;
-      batch[n] = r;
-      keys[n] = key_of(index, r->line_text);
-      ++n;
-    }
+    int n = gather_text_records(&r, batch, kBatch);
+    for (int i = 0; i < n; ++i) keys[i] = key_of(index, batch[i]->line_text);
     for (int i = 0; i < n; ++i) insert(index, batch[i], keys[i]);
   }
   return index;

@@ -28,6 +28,16 @@ bool same_line(const char* line1, const char* line2) {
   }
 }
 
+int gather_text_records(LineRec** cursor, LineRec** out, int max) {
+  int n = 0;
+  LineRec* r = *cursor;
+  for (; n < max && r->next_rec != nullptr; r = r->next_rec) {
+    if (has_text(r->line_text)) out[n++] = r;
+  }
+  *cursor = r;
+  return n;
+}
+
 void match_by_scan(LineList list1, LineList list2, TextWriter* unique1,
                    TextWriter* common) {
   for (LineRec* r1 = list1; r1->next_rec != nullptr; r1 = r1->next_rec) {
@@ -84,10 +94,7 @@ void match_by_index(LineList list1, const LineIndex* index, TextWriter* unique1,
   GroupSpan groups[kBatch];
   LineRec* r1 = list1;
   while (r1->next_rec != nullptr) {
-    int n = 0;
-    for (; n < kBatch && r1->next_rec != nullptr; r1 = r1->next_rec) {
-      if (has_text(r1->line_text)) lines[n++] = r1;
-    }
+    int n = gather_text_records(&r1, lines, kBatch);
     find_groups(index, lines, n, groups);
     for (int i = 0; i < n; ++i) {
       write_set_or_unique(lines[i], groups[i], index, unique1, common);

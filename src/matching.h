@@ -18,6 +18,11 @@ bool has_text(const char* line);
 // are taken as a-z.
 bool same_line(const char* line1, const char* line2);
 
+// Gathers into out up to max records that hold text, from *cursor on in
+// list order, and moves *cursor past the last record looked at (to the
+// terminal record at the end). Gives how many it gathered.
+int gather_text_records(LineRec** cursor, LineRec** out, int max);
+
 // Writes every file1 line with text either as a set to common (the line,
 // then each file2 line that matches it, in file2 order, opened by an empty
 // line) or to unique1; then writes to unique2 every file2 line with text
